@@ -1,0 +1,1 @@
+# End-to-end cases: filled in by the e2e suite.
