@@ -12,7 +12,7 @@
 
 namespace tarnwick {
 
-inline constexpr std::size_t TextBufferSize = 64 * 1024;
+inline constexpr std::size_t TextBufferSize = std::size_t{64} * 1024;
 
 struct TextReader {
     int fd = -1;

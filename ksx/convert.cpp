@@ -27,7 +27,7 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::size_t PieceSize = 64 * 1024;
+constexpr std::size_t PieceSize = std::size_t{64} * 1024;
 // The longest look-ahead of the scan: "U+" and four digits less the first byte.
 constexpr std::size_t LongestCarry = 5;
 
