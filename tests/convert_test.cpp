@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ struct Case {
     std::string source;
     std::string expected;  // after the byte-order mark
 };
+
+// Named by their label, so that the test list stays readable and the same on
+// every run.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertUtf8Cases : public ::testing::TestWithParam<Case> {};
 
@@ -141,6 +148,10 @@ struct FormatCase {
     std::string expected;
     const char* labels;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertFormats : public ::testing::TestWithParam<FormatCase> {};
 
