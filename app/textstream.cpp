@@ -1,6 +1,12 @@
 #include "app/textstream.hpp"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -92,6 +98,66 @@ constexpr unsigned char Cr = 0x0D;
 constexpr unsigned char Lf = 0x0A;
 constexpr unsigned char EndOfText = 0x1A;
 
+bool isTextModeByte(unsigned char byte, bool stopAtLf) {
+    return byte == Cr || byte == EndOfText || (stopAtLf && byte == Lf);
+}
+
+#if defined(__SSE2__) || defined(_M_X64)
+// The length of the run of bytes that text mode passes unchanged (all but CR and
+// 0x1A, and LF too when `stopAtLf`), sixteen at a time while none is near.
+std::size_t plainRun(const unsigned char* bytes, std::size_t available, bool stopAtLf) {
+    const __m128i cr = _mm_set1_epi8(static_cast<char>(Cr));
+    const __m128i endOfText = _mm_set1_epi8(static_cast<char>(EndOfText));
+    const __m128i lf = stopAtLf ? _mm_set1_epi8(static_cast<char>(Lf)) : cr;
+    std::size_t length = 0;
+    while (available - length >= 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + length));
+        __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)),
+                         _mm_cmpeq_epi8(block, endOfText));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+        if (mask != 0) {
+            return length + static_cast<std::size_t>(std::countr_zero(mask));
+        }
+        length += 16;
+    }
+    while (length < available && !isTextModeByte(bytes[length], stopAtLf)) {
+        ++length;
+    }
+    return length;
+}
+#else
+// Nonzero when some byte of `word` equals `byte`.
+constexpr std::uint64_t hasByte(std::uint64_t word, unsigned char byte) {
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    constexpr std::uint64_t Highs = 0x8080808080808080ull;
+    std::uint64_t x = word ^ (Ones * byte);
+    return (x - Ones) & ~x & Highs;
+}
+
+// The length of the run of bytes that text mode passes unchanged (all but CR and
+// 0x1A, and LF too when `stopAtLf`), eight at a time while none is near.
+std::size_t plainRun(const unsigned char* bytes, std::size_t available, bool stopAtLf) {
+    std::size_t length = 0;
+    while (available - length >= sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + length, sizeof word);
+        std::uint64_t found = hasByte(word, Cr) | hasByte(word, EndOfText);
+        if (stopAtLf) {
+            found |= hasByte(word, Lf);
+        }
+        if (found != 0) {
+            break;
+        }
+        length += sizeof word;
+    }
+    while (length < available && !isTextModeByte(bytes[length], stopAtLf)) {
+        ++length;
+    }
+    return length;
+}
+#endif
+
 // True when at least one raw byte is waiting.
 bool fillReader(TextReader& reader) {
     if (reader.position < reader.end) {
@@ -149,10 +215,10 @@ int readByte(TextReader& reader) {
     return byte;
 }
 
-bool flushWriter(TextWriter& writer) {
+bool writeToFile(TextWriter& writer, const char* bytes, std::size_t size) {
     std::size_t done = 0;
-    while (done < writer.used && !writer.failed) {
-        long long wrote = writeSome(writer.fd, writer.buffer.data() + done, writer.used - done);
+    while (done < size && !writer.failed) {
+        long long wrote = writeSome(writer.fd, bytes + done, size - done);
         if (wrote > 0) {
             done += static_cast<std::size_t>(wrote);
         } else if (wrote < 0 && errno == EINTR) {
@@ -161,11 +227,23 @@ bool flushWriter(TextWriter& writer) {
             writer.failed = true;
         }
     }
+    return !writer.failed;
+}
+
+bool flushWriter(TextWriter& writer) {
+    writeToFile(writer, writer.buffer.data(), writer.used);
     writer.used = 0;
     return !writer.failed;
 }
 
 void putBytes(TextWriter& writer, const char* bytes, std::size_t size) {
+    // A block of half the buffer or more goes to the file as it is, not copied.
+    if (size >= writer.buffer.size() / 2 && !writer.failed) {
+        if (flushWriter(writer)) {
+            writeToFile(writer, bytes, size);
+        }
+        return;
+    }
     while (size > 0 && !writer.failed) {
         if (writer.used == writer.buffer.size() && !flushWriter(writer)) {
             return;
@@ -228,13 +306,16 @@ std::size_t readText(TextReader& reader, char* out, std::size_t capacity) {
         if (available > capacity - count) {
             available = capacity - count;
         }
-        std::size_t length = 0;
-        while (length < available && run[length] != Cr && run[length] != EndOfText) {
-            ++length;
-        }
+        std::size_t length = plainRun(run, available, false);
         std::memcpy(out + count, run, length);
         count += length;
         reader.position += length;
+        // The common line end, CR LF within the buffer, without the byte reader.
+        if (length + 1 < available && run[length] == Cr && run[length + 1] == Lf) {
+            out[count++] = static_cast<char>(Lf);
+            reader.position += 2;
+            continue;
+        }
         if (length < available) {
             int byte = readByte(reader);
             if (byte < 0) {
@@ -249,6 +330,16 @@ std::size_t readText(TextReader& reader, char* out, std::size_t capacity) {
 bool readLine(TextReader& reader, std::string& line) {
     line.clear();
     for (;;) {
+        if (!reader.pendingCr && fillReader(reader)) {
+            const unsigned char* run = reader.data + reader.position;
+            std::size_t available = reader.end - reader.position;
+            std::size_t length = plainRun(run, available, true);
+            line.append(reinterpret_cast<const char*>(run), length);
+            reader.position += length;
+            if (length == available) {
+                continue;
+            }
+        }
         int byte = readByte(reader);
         if (byte < 0) {
             return !line.empty();
