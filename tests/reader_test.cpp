@@ -153,7 +153,9 @@ TEST_F(ReaderTest, CapacitiesIgnoreFurtherRowsSilently) {
         clearPlan(plan);
         std::string text = c.header;
         for (int row = 0; row < c.capacity; ++row) {
-            text += "r" + std::to_string(row) + " b c\n";
+            text += 'r';
+            text += std::to_string(row);
+            text += " b c\n";
         }
         // One more row, with fields too long for any table: neither stored nor reported.
         text += repeat('x', 300) + " " + repeat('y', 300) + " " + repeat('z', 300) + "\n";
