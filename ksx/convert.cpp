@@ -167,33 +167,50 @@ void finishDecimal(ScanState& scan) {
     scan.inDecimal = false;
 }
 
+// After a zero byte: the rest of the line, its line feed included, is passed
+// over. Returns where the scan goes on (`size` when the line goes on past it).
+std::size_t skipRestOfLine(ScanState& scan, const unsigned char* text, std::size_t i,
+                           std::size_t size) {
+    const void* lineFeed = std::memchr(text + i, '\n', size - i);
+    if (lineFeed == nullptr) {
+        return size;
+    }
+    scan.skippingLine = false;
+    return static_cast<std::size_t>(static_cast<const unsigned char*>(lineFeed) - text) + 1;
+}
+
+// Inside a decimal escape: takes its digits and a ";" right after them. False
+// when the digits may go on in the next piece.
+bool takeDecimalDigits(ScanState& scan, const unsigned char* text, std::size_t& i,
+                       std::size_t size) {
+    while (i < size && isDecimalDigit(static_cast<char>(text[i]))) {
+        scan.decimalValue = scan.decimalValue * 10 + (text[i] - '0');
+        if (scan.decimalValue > OverlongEscapeValue) {
+            scan.decimalValue = OverlongEscapeValue;
+        }
+        ++i;
+    }
+    if (i == size) {
+        return false;
+    }
+    if (text[i] == ';') {
+        ++i;
+    }
+    return true;
+}
+
 // Scans text[0, size) and returns how much of it was used. Unless `final`, a
 // character or escape that may go on past `size` is left for the next call.
 std::size_t scanText(ScanState& scan, const unsigned char* text, std::size_t size, bool final) {
     std::size_t i = 0;
     while (i < size) {
         if (scan.skippingLine) {
-            const void* lineFeed = std::memchr(text + i, '\n', size - i);
-            if (lineFeed == nullptr) {
-                return size;
-            }
-            i = static_cast<std::size_t>(static_cast<const unsigned char*>(lineFeed) - text) + 1;
-            scan.skippingLine = false;
+            i = skipRestOfLine(scan, text, i, size);
             continue;
         }
         if (scan.inDecimal) {
-            while (i < size && isDecimalDigit(static_cast<char>(text[i]))) {
-                scan.decimalValue = scan.decimalValue * 10 + (text[i] - '0');
-                if (scan.decimalValue > OverlongEscapeValue) {
-                    scan.decimalValue = OverlongEscapeValue;
-                }
-                ++i;
-            }
-            if (i == size) {
-                break;  // the digits may go on in the next piece
-            }
-            if (text[i] == ';') {
-                ++i;
+            if (!takeDecimalDigits(scan, text, i, size)) {
+                break;
             }
             finishDecimal(scan);
             continue;
@@ -456,28 +473,12 @@ std::size_t scanUtf8(ScanState& scan, Utf8Chunk& chunk, const unsigned char* tex
     std::size_t i = 0;
     while (i < size) {
         if (scan.skippingLine) {
-            const void* lineFeed = std::memchr(text + i, '\n', size - i);
-            if (lineFeed == nullptr) {
-                i = size;
-                break;
-            }
-            i = static_cast<std::size_t>(static_cast<const unsigned char*>(lineFeed) - text) + 1;
-            scan.skippingLine = false;
+            i = skipRestOfLine(scan, text, i, size);
             continue;
         }
         if (scan.inDecimal) {
-            while (i < size && isDecimalDigit(static_cast<char>(text[i]))) {
-                scan.decimalValue = scan.decimalValue * 10 + (text[i] - '0');
-                if (scan.decimalValue > OverlongEscapeValue) {
-                    scan.decimalValue = OverlongEscapeValue;
-                }
-                ++i;
-            }
-            if (i == size) {
+            if (!takeDecimalDigits(scan, text, i, size)) {
                 break;
-            }
-            if (text[i] == ';') {
-                ++i;
             }
             out = appendText(out, character, codeToUtf8(scan.decimalValue, character));
             scan.inDecimal = false;
