@@ -1,12 +1,17 @@
 #include "app/run.hpp"
 
 #include <cstdio>
+#include <span>
+#include <vector>
 
+#include "app/console.hpp"
 #include "app/textstream.hpp"
+#include "app/wholefile.hpp"
 #include "ksx/convert.hpp"
 #include "page/page.hpp"
 #include "plan/plan.hpp"
 #include "plan/reader.hpp"
+#include "plan/unicode_plan.hpp"
 #include "plan/validate.hpp"
 
 namespace tarnwick {
@@ -66,15 +71,37 @@ int run(int argc, char** argv) {
         std::printf("Ontology Plan \"%s\" Not Found!\n", planPath.c_str());
         return ExitFailure;
     }
-    OntologyPlan& plan = thePlan;
-    clearPlan(plan);
-    bool complete = readPlan(planFile, plan);
+    // The encoding is told from all of the file's bytes, before any text-mode
+    // rule applies: those apply to the decoded text.
+    std::vector<unsigned char> planBytes;
+    bool complete = readWholeFile(planFile, planBytes);
     closeTextReader(planFile);
     if (!complete) {
         std::printf("Ontology Plan \"%s\" Read Error!\n", planPath.c_str());
         return ExitFailure;
     }
-    if (validatePlan(plan) > 0) {
+    TextReader planText;
+    std::string decoded;
+    PlanEncoding encoding = planEncoding(planBytes);
+    if (encoding == PlanEncoding::EightBit) {
+        openTextReader(planText, planBytes);
+    } else {
+        bool utf8 = encoding == PlanEncoding::Utf8;
+        if (!decodeUnicodePlan(planBytes, encoding, decoded)) {
+            std::printf(utf8 ? "Ontology Plan \"%s\" Is Not Valid UTF-8!\n"
+                             : "Ontology Plan \"%s\" Is Not Valid UTF-16!\n",
+                        planPath.c_str());
+            return ExitFailure;
+        }
+        std::printf(utf8 ? "Plan file read as UTF-8 text.\n" : "Plan file read as UTF-16 text.\n");
+        openTextReader(planText, std::span(reinterpret_cast<const unsigned char*>(decoded.data()),
+                                           decoded.size()));
+    }
+    OntologyPlan& plan = thePlan;
+    clearPlan(plan);
+    readPlan(planText, plan);  // from memory: nothing left to fail
+    closeTextReader(planText);
+    if (validatePlan(plan, consoleEncoding()) > 0) {
         return ExitFailure;
     }
     normalisePlan(plan);

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "ksx/unicode_text.hpp"
 #include "plan/textunits.hpp"
 
 namespace tarnwick {
@@ -78,7 +81,19 @@ int findRow(const std::array<Row, Capacity>& rows, int count, TextField<NameWidt
     return -1;
 }
 
-int checkNodeClasses(const OntologyPlan& plan) {
+// A name as the console shows it: the plan's bytes, or the characters the page
+// would show for them, made in `utf8`. Only a failed look-up comes here.
+std::string_view quote(const TextField<NameWidth>& name, int length, ConsoleEncoding console,
+                       std::string& utf8) {
+    std::string_view text(name.data(), static_cast<std::size_t>(length));
+    if (console != ConsoleEncoding::Utf8) {
+        return text;
+    }
+    appendUtf8Text(text, utf8);
+    return utf8;
+}
+
+int checkNodeClasses(const OntologyPlan& plan, ConsoleEncoding console) {
     int errors = 0;
     int nodes = sectionCount(plan, PlanSection::Nodes);
     int classes = sectionCount(plan, PlanSection::Class);
@@ -86,8 +101,10 @@ int checkNodeClasses(const OntologyPlan& plan) {
         const TextField<NameWidth>& className = plan.nodes[static_cast<std::size_t>(n)].className;
         NameKey key = makeKey(className);
         if (findRow(plan.classes, classes, &ClassEntry::name, key) < 0) {
-            std::printf("Class Name %.*s in the Node List is Invalid!\n", key.length,
-                        className.data());
+            std::string utf8;
+            std::string_view quoted = quote(className, key.length, console, utf8);
+            std::printf("Class Name %.*s in the Node List is Invalid!\n",
+                        static_cast<int>(quoted.size()), quoted.data());
             ++errors;
         }
     }
@@ -95,7 +112,8 @@ int checkNodeClasses(const OntologyPlan& plan) {
 }
 
 // `endNumber` is 1 for the first end of each link, 2 for the second.
-int checkLinkEnds(const OntologyPlan& plan, TextField<NameWidth> LinkEntry::*end, int endNumber) {
+int checkLinkEnds(const OntologyPlan& plan, TextField<NameWidth> LinkEntry::*end, int endNumber,
+                  ConsoleEncoding console) {
     int errors = 0;
     int links = sectionCount(plan, PlanSection::Links);
     int nodes = sectionCount(plan, PlanSection::Nodes);
@@ -103,8 +121,10 @@ int checkLinkEnds(const OntologyPlan& plan, TextField<NameWidth> LinkEntry::*end
         const TextField<NameWidth>& id = plan.links[static_cast<std::size_t>(l)].*end;
         NameKey key = makeKey(id);
         if (findRow(plan.nodes, nodes, &NodeEntry::id, key) < 0) {
-            std::printf("Node %d ID %.*s in the Link List is Invalid!\n", endNumber, key.length,
-                        id.data());
+            std::string utf8;
+            std::string_view quoted = quote(id, key.length, console, utf8);
+            std::printf("Node %d ID %.*s in the Link List is Invalid!\n", endNumber,
+                        static_cast<int>(quoted.size()), quoted.data());
             ++errors;
         }
     }
@@ -116,7 +136,7 @@ void appendText(char*& out, std::string_view text) {
     out += text.size();
 }
 
-int checkLinkRelations(OntologyPlan& plan) {
+int checkLinkRelations(OntologyPlan& plan, ConsoleEncoding console) {
     int errors = 0;
     int links = sectionCount(plan, PlanSection::Links);
     int relations = sectionCount(plan, PlanSection::Relation);
@@ -126,8 +146,10 @@ int checkLinkRelations(OntologyPlan& plan) {
         int row = findRow(plan.relations, relations, &RelationEntry::name, key);
         link.relationRow = row;
         if (row < 0) {
-            std::printf("Relation Name %.*s in the Link List is Invalid!\n", key.length,
-                        link.relation.data());
+            std::string utf8;
+            std::string_view quoted = quote(link.relation, key.length, console, utf8);
+            std::printf("Relation Name %.*s in the Link List is Invalid!\n",
+                        static_cast<int>(quoted.size()), quoted.data());
             ++errors;
             continue;
         }
@@ -160,18 +182,18 @@ void underscoresToBlanks(TextField<Width>& field) {
 
 }  // namespace
 
-int validatePlan(OntologyPlan& plan) {
-    int errors = checkNodeClasses(plan);
+int validatePlan(OntologyPlan& plan, ConsoleEncoding console) {
+    int errors = checkNodeClasses(plan, console);
     if (errors > 0) {
         return errors;
     }
     // Both passes run, so every first-end message comes before any second-end one.
-    errors = checkLinkEnds(plan, &LinkEntry::fromId, 1);
-    errors += checkLinkEnds(plan, &LinkEntry::toId, 2);
+    errors = checkLinkEnds(plan, &LinkEntry::fromId, 1, console);
+    errors += checkLinkEnds(plan, &LinkEntry::toId, 2, console);
     if (errors > 0) {
         return errors;
     }
-    return checkLinkRelations(plan);
+    return checkLinkRelations(plan, console);
 }
 
 void normalisePlan(OntologyPlan& plan) {

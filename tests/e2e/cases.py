@@ -36,6 +36,8 @@ class Case:
     needs_unprivileged: bool = False
     # Fields of this record that differ where the program runs under Wine.
     windows: dict = field(default_factory=dict)
+    # Environment variables set for the run, after LC_ALL=C.
+    env: dict = field(default_factory=dict)
 
 
 BANNER = ("\nTarnwick 1.2 (2017/03/08)\n"
@@ -457,6 +459,117 @@ case(name="script_strings_escaped",
          links=[link_row("n1", "n2", r"r\'d", r"li\\ne", r"it\'s")],
          groups=[group_line(ODD, "#f00", "dot")],
          headings=heading_lines("h1", "Don't <b>escape</b> &amp; me\n"))})
+
+
+# --- Plans saved as Unicode text ----------------------------------------------------------
+
+def read_as(base, encoding):
+    return BANNER + paths(base) + f"Plan file read as {encoding} text.\n" + created(base)
+
+
+# The family plan as an editor saves it today: the same characters, so the same page.
+# A1 AD was read as "~", and A1 21 (仮) is the same character as FE A1.
+FAMILY_TEXT = (
+    "#CLASS\n"
+    "person #0000ff dot\n"
+    "place green box\n"
+    "dummy gray dot\n"
+    "#RELATION\n"
+    "parent_of red line\n"
+    "lives_in #00aa00 dash\n"
+    "#NODES\n"
+    "solo\n"
+    "kim_jr person\n"
+    "p7 place Old_Town\n"
+    "lee person 이_순신 http://localhost/lee\n"
+    "park person 박 http://localhost/park http://localhost/park.png\n"
+    "choi person Choi http://localhost/choi http://localhost/choi.png 0\n"
+    "han person 伽 http://localhost/han http://localhost/han.png 1\n"
+    "yoon person Yoon http://localhost/yoon http://localhost/yoon.png 2\n"
+    "#LINKS\n"
+    "kim_jr lee parent_of\n"
+    "lee p7 lives_in\n"
+    "han park parent_of\n"
+    "#PROJECT\n"
+    "h1 Family_Tree\n"
+    "h3 가족·伽詰~仮 U+AC00 &#44032; &#65; R&#D U+12G4")
+
+for label, plan, encoding in [
+    ("utf8", FAMILY_TEXT.encode("utf-8"), "UTF-8"),
+    ("utf8_mark", b"\xef\xbb\xbf" + FAMILY_TEXT.encode("utf-8"), "UTF-8"),
+    ("utf16le", b"\xff\xfe" + FAMILY_TEXT.replace("\n", "\r\n").encode("utf-16-le"), "UTF-16"),
+    ("utf16be", b"\xfe\xff" + FAMILY_TEXT.replace("\n", "\r\n").encode("utf-16-be"), "UTF-16"),
+]:
+    case(name=f"family_plan_{label}",
+         args=["family.lst"],
+         files={"family.lst": plan},
+         stdout=read_as("family", encoding), exit=0,
+         after={"family.lst": plan, "family.htm": FAMILY_PAGE})
+
+# Characters that no pair gives reach the page through escapes.  In UTF-16, U+AC1A
+# holds a byte 1A and U+0D0A the bytes of CR LF: neither ends the input or a line,
+# which only the decoded text's U+001A and CR LF do (n9, of an undeclared class, is
+# never read).
+OUTSIDE_TEXT = ("#PROJECT\r\nh1 Emoji_😀\r\n#CLASS\r\nperson blue dot\r\n#NODES\r\n"
+                "n1 person 똠😀갚ഊ\r\n\x1an9 nobody Ghost\r\n")
+OUTSIDE_PAGE = page(nodes=[node_row("n1", "person", "똠😀갚ഊ", "똠😀갚ഊ", PH, "")],
+                    groups=[group_line("person", "blue", "dot")],
+                    headings=heading_lines("h1", "Emoji 😀\n"))
+for label, plan, encoding in [
+    ("utf8", OUTSIDE_TEXT.encode("utf-8"), "UTF-8"),
+    ("utf16le", b"\xff\xfe" + OUTSIDE_TEXT.encode("utf-16-le"), "UTF-16"),
+    ("utf16be", b"\xfe\xff" + OUTSIDE_TEXT.encode("utf-16-be"), "UTF-16"),
+]:
+    case(name=f"characters_outside_ks_x_1001_{label}",
+         args=["plan.lst"],
+         files={"plan.lst": plan},
+         stdout=read_as("plan", encoding), exit=0,
+         after={"plan.lst": plan, "plan.htm": OUTSIDE_PAGE})
+
+# A plan that is not the text its mark promises: nothing is read, nothing written.
+SMALL_UTF16 = "#CLASS\nperson blue dot\n#NODES\nn1 person Alpha\n".encode("utf-16-le")
+for label, plan, encoding in [
+    ("utf8_mark_then_8bit", b"\xef\xbb\xbf" + b"#NODES\nn1 person \xb0\xa1\n", "UTF-8"),
+    ("utf8_mark_then_surrogate", b"\xef\xbb\xbf" + b"#NODES\nn1 person \xed\xa0\x80\n",
+     "UTF-8"),
+    ("utf16_odd_length", b"\xff\xfe" + SMALL_UTF16 + b"\n", "UTF-16"),
+    ("utf16_unpaired_surrogate",
+     b"\xfe\xff" + "#NODES\nn1 person ".encode("utf-16-be") + b"\xd8\x3d\x00\x0a", "UTF-16"),
+]:
+    files = {"plan.lst": plan, "plan.htm": OLD_PAGE}
+    case(name=f"malformed_{label}", args=["plan.lst"], files=files, after=files,
+         stdout=failure("plan", f'Ontology Plan "plan.lst" Is Not Valid {encoding}!'), exit=1)
+
+# Validation quotes plan text in the console's encoding: UTF-8 where the locale's
+# codeset is UTF-8, the plan's 8-bit bytes otherwise (and under Wine's default
+# console code page).  사람 is BB E7 B6 F7; 똠 has no pair and stays an escape.
+BAD_CLASS_TEXT = "#CLASS\nperson blue dot\n#NODES\nn1 사람 Alpha\nn2 똠_x Beta\n"
+BAD_CLASS_8BIT = (b"#CLASS\nperson blue dot\n#NODES\nn1 \xbb\xe7\xb6\xf7 Alpha\n"
+                  b"n2 U+B620_x Beta\n")
+MESSAGES_8BIT = (b"Class Name \xbb\xe7\xb6\xf7 in the Node List is Invalid!\n"
+                 b"Class Name U+B620_x in the Node List is Invalid!\n")
+MESSAGES_UTF8 = ("Class Name 사람 in the Node List is Invalid!\n"
+                 "Class Name 똠_x in the Node List is Invalid!\n").encode("utf-8")
+for label, plan, notice in [
+    ("8bit_plan", BAD_CLASS_8BIT, b""),
+    ("utf8_plan", BAD_CLASS_TEXT.encode("utf-8"), b"Plan file read as UTF-8 text.\n"),
+]:
+    start = (BANNER + paths("plan")).encode() + notice
+    files = {"plan.lst": plan}
+    case(name=f"validation_message_c_locale_{label}", args=["plan.lst"], files=files,
+         after=files, stdout=start + MESSAGES_8BIT, exit=1)
+    case(name=f"validation_message_utf8_locale_{label}", args=["plan.lst"], files=files,
+         after=files, stdout=start + MESSAGES_UTF8, exit=1, env={"LC_ALL": "C.UTF-8"},
+         windows={"stdout": start + MESSAGES_8BIT})
+
+# The one ambiguity: an 8-bit plan that happens to be valid UTF-8 is read as UTF-8.
+# Here the Hanja CA A1 (伽) reads as U+02A1, which no pair gives.
+TINY_8BIT = b"#PROJECT\nh1 \xca\xa1\n"
+case(name="tiny_8bit_plan_read_as_utf8",
+     args=["plan.lst"],
+     files={"plan.lst": TINY_8BIT},
+     stdout=read_as("plan", "UTF-8"), exit=0,
+     after={"plan.lst": TINY_8BIT, "plan.htm": page(headings=heading_lines("h1", "\u02a1\n"))})
 
 
 def by_name():

@@ -192,6 +192,7 @@ def run_case(case, binary, platform, runner, state_dir):
     binary = os.path.abspath(binary)
     env = dict(os.environ)
     env["LC_ALL"] = "C"
+    env.update(case.env)
     if runner:
         env["WINEDEBUG"] = "-all"
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
