@@ -6,7 +6,6 @@
 
 #include "app/console.hpp"
 #include "app/textstream.hpp"
-#include "app/wholefile.hpp"
 #include "ksx/convert.hpp"
 #include "page/page.hpp"
 #include "plan/plan.hpp"

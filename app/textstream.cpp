@@ -351,6 +351,24 @@ bool readLine(TextReader& reader, std::string& line) {
     }
 }
 
+bool readWholeFile(TextReader& file, std::vector<unsigned char>& bytes) {
+    if (file.fd < 0) {
+        return false;
+    }
+    for (;;) {
+        std::size_t used = bytes.size();
+        bytes.resize(used + TextBufferSize);
+        long long got = readSome(file.fd, bytes.data() + used, TextBufferSize);
+        bytes.resize(used + (got > 0 ? static_cast<std::size_t>(got) : 0));
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
+
 CreateResult createTextWriter(TextWriter& writer, const char* path) {
     writer = TextWriter{};
     int fd = openExclusive(path);

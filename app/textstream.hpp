@@ -39,6 +39,12 @@ std::size_t readText(TextReader& reader, char* out, std::size_t capacity);
 // the end of the input (and on a read error, which `reader.failed` tells).
 bool readLine(TextReader& reader, std::string& line);
 
+// Appends the bytes of a file opened with openTextReader and not yet read, as
+// they stand: CR LF stays CR LF and 0x1A is a byte like any other (for what must
+// see the whole file before the text-mode rules apply, such as a plan's
+// encoding). False on a read error.
+bool readWholeFile(TextReader& file, std::vector<unsigned char>& bytes);
+
 struct TextWriter {
     int fd = -1;
     std::vector<char> buffer;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/textstream.hpp"
-#include "app/wholefile.hpp"
 #include "plan/plan.hpp"
 #include "plan/reader.hpp"
 #include "test_files.hpp"
