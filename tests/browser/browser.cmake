@@ -36,7 +36,7 @@ endif()
 foreach(_suite IN ITEMS page hostile examples)
   if(TARNWICK_NODE)
     add_test(NAME browser.${_suite}
-             COMMAND ${TARNWICK_NODE} --test-reporter=spec ${_browser_dir}/${_suite}.test.js
+             COMMAND ${TARNWICK_NODE} ${_browser_dir}/${_suite}.test.js
                      --binary $<TARGET_FILE:tarnwick>
              WORKING_DIRECTORY ${_browser_root})
     set_tests_properties(browser.${_suite} PROPERTIES SKIP_RETURN_CODE 77)
