@@ -10,7 +10,8 @@ endif()
 
 set(_e2e_dir ${CMAKE_CURRENT_LIST_DIR})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${_e2e_dir}/cases.py ${_e2e_dir}/page_template.py ${_e2e_dir}/run_case.py)
+             ${_e2e_dir}/cases.py ${_e2e_dir}/corpus_cases.py ${_e2e_dir}/page_template.py
+             ${_e2e_dir}/run_case.py)
 
 if(CMAKE_CROSSCOMPILING)
   set(_e2e_platform windows)

@@ -15,7 +15,9 @@ import argparse
 import difflib
 import fcntl
 import os
+import resource
 import shutil
+import signal
 import stat
 import subprocess
 import sys
@@ -24,6 +26,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from cases import CASES, DIR, by_name  # noqa: E402
+import corpus_cases  # noqa: E402,F401  (adds its cases to CASES)
 
 SKIP = 77
 NOBODY = 65534
@@ -182,6 +185,34 @@ def wine_prefix_for_nobody(state_dir, env):
     return prefix
 
 
+# --- A full file system ----------------------------------------------------------------------
+
+
+def file_size_limit(case):
+    """What the child does before it starts the program: writes past the case's limit
+    then fail with EFBIG, as on a full file system, instead of ending it by SIGXFSZ."""
+    limit = getattr(case, "file_size_limit", 0)
+    if not limit:
+        return None
+
+    def limit_writes():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # stays ignored across exec
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+    return limit_writes
+
+
+def start_emulator_server(runner, prefix, env):
+    """Starts Wine's server, beyond the limit, for the program to use: started by the
+    limited program itself, the server could not write its own files."""
+    server = os.path.join(os.path.dirname(runner[0]), "wineserver")
+    if os.path.exists(server):
+        subprocess.run(prefix + [server, "-p10"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+    subprocess.run(prefix + list(runner) + ["cmd", "/c", "exit"], env=env,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=TIMEOUT)
+
+
 # --- One case -------------------------------------------------------------------------------
 
 
@@ -224,10 +255,13 @@ def run_case(case, binary, platform, runner, state_dir):
             os.chmod(os.path.join(work, rel), mode)
 
         command = prefix + list(runner) + [binary] + list(case.args)
+        if runner and getattr(case, "file_size_limit", 0):
+            start_emulator_server(runner, prefix, env)
         try:
             result = subprocess.run(command, cwd=work, env=env, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                    timeout=TIMEOUT)
+                                    timeout=TIMEOUT,
+                                    preexec_fn=file_size_limit(case))
         except subprocess.TimeoutExpired:
             print(f"FAILED: {case.name}: the program did not end within {TIMEOUT} s")
             return 1
