@@ -1,3 +1,5 @@
 #include "app/run.hpp"
 
-int main(int argc, char** argv) { return tarnwick::run(argc, argv); }
+int main(int argc, char** argv) {
+    return tarnwick::run(argc, argv);
+}
