@@ -87,12 +87,12 @@ std::size_t lookupSymbolHangul(unsigned char lead, unsigned char trail, Utf8Text
     }
     std::size_t cell = trail - 0xA1u;
     if (lead >= 0xB0 && lead <= 0xC8) {
-        std::size_t i = (lead - 0xB0u) * 94 + cell;
+        std::size_t i = std::size_t{lead - 0xB0u} * 94 + cell;
         return i < HangulTable.size() ? ucs2PairToUtf8(HangulTable[i], text)
                                       : writeReplacementMark(text);
     }
     if (lead >= 0xA1 && lead <= 0xAC) {
-        std::size_t i = (lead - 0xA1u) * 94 + cell;
+        std::size_t i = std::size_t{lead - 0xA1u} * 94 + cell;
         if (i == 94) {
             i = SymbolArrowRight;
         } else if (i == 95) {
