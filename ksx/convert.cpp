@@ -103,11 +103,6 @@ bool convertsPair(SourceRange range, unsigned lead, unsigned trail) {
     return false;
 }
 
-std::size_t lookupPair(unsigned char lead, unsigned char trail, Utf8Text& text) {
-    return isSymbolHangulPair(lead, trail) ? lookupSymbolHangul(lead, trail, text)
-                                           : lookupHanja(lead, trail, text);
-}
-
 void writeFormatted(TextWriter& target, const char* format, std::int32_t value) {
     std::array<char, 32> text{};
     int length = std::snprintf(text.data(), text.size(), format, static_cast<int>(value));

@@ -11,12 +11,6 @@ namespace tarnwick {
 
 namespace {
 
-// As the conversion chooses between the two lookups.
-std::size_t lookupPair(unsigned char lead, unsigned char trail, Utf8Text& text) {
-    bool symbolHangul = lead >= 0xA1 && lead <= 0xC8 && trail >= 0xA1;
-    return symbolHangul ? lookupSymbolHangul(lead, trail, text) : lookupHanja(lead, trail, text);
-}
-
 void appendUtf8(std::string& utf8, const Utf8Text& character, std::size_t length) {
     utf8.append(character.data(), length);
 }

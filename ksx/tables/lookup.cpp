@@ -116,4 +116,9 @@ std::size_t lookupHanja(unsigned char lead, unsigned char trail, Utf8Text& text)
     return code != 0 ? codeToUtf8(code, text) : writeReplacementMark(text);
 }
 
+std::size_t lookupPair(unsigned char lead, unsigned char trail, Utf8Text& text) {
+    bool symbolHangul = lead >= 0xA1 && lead <= 0xC8 && trail >= 0xA1;
+    return symbolHangul ? lookupSymbolHangul(lead, trail, text) : lookupHanja(lead, trail, text);
+}
+
 }  // namespace tarnwick

@@ -19,5 +19,7 @@ int hanjaIndex(unsigned lead, unsigned trail);
 std::size_t lookupSymbolHangul(unsigned char lead, unsigned char trail, Utf8Text& text);
 // Every other pair whose lead byte is 0x80 or above.
 std::size_t lookupHanja(unsigned char lead, unsigned char trail, Utf8Text& text);
+// Whichever of the two serves the pair, as the conversion chooses.
+std::size_t lookupPair(unsigned char lead, unsigned char trail, Utf8Text& text);
 
 }  // namespace tarnwick
